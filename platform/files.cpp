@@ -27,7 +27,9 @@ std::filesystem::path PathFromUnits(std::u16string_view units) {
 
 } // namespace
 
-std::filesystem::path NativePath(std::string_view gbkPath) { return PathFromUnits(MultiByteToWide(CodePageGbk, gbkPath)); }
+std::filesystem::path NativePath(std::string_view gbkPath) {
+  return PathFromUnits(MultiByteToWide(CodePageGbk, gbkPath));
+}
 
 bool IsDirectory(std::string_view gbkPath) {
   if (gbkPath.empty()) return false;

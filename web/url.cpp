@@ -36,7 +36,9 @@ Text CountedHostPart(Text work, bool rootDomainOnly, int labelCount) {
   int p = length;
   for (int i = 0; i < labelCount; ++i) p = FindLastText(work, ".", p);
   const int d = FindLastText(work, ".", p);
-  const auto after = [&work](int position) { return position == -1 ? work : work.substr(static_cast<std::size_t>(position)); };
+  const auto after = [&work](int position) {
+    return position == -1 ? work : work.substr(static_cast<std::size_t>(position));
+  };
   if (rootDomainOnly) return after(d);
   if (d == -1) return work;
   return after(FindLastText(work, ".", d));
@@ -46,7 +48,8 @@ Text CountedHostPart(Text work, bool rootDomainOnly, int labelCount) {
 
 Text HostOfUrl(std::string_view address, bool rootDomainOnly, bool keepPort, std::optional<int> labelCount) {
   const Text work = LowerAscii(address);
-  const Text host = labelCount ? CountedHostPart(work, rootDomainOnly, *labelCount) : PlainHostPart(work, rootDomainOnly);
+  const Text host =
+      labelCount ? CountedHostPart(work, rootDomainOnly, *labelCount) : PlainHostPart(work, rootDomainOnly);
   if (keepPort) return host;
   const int colon = FindText(host, ":");
   return colon == -1 ? host : host.substr(0, static_cast<std::size_t>(colon - 1));

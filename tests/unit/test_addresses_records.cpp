@@ -13,8 +13,8 @@ namespace {
 
 using catalogue::AlbumRecord;
 using catalogue::Configuration;
-using catalogue::DeriveAccountName;
 using catalogue::DemoConfiguration;
+using catalogue::DeriveAccountName;
 using catalogue::LiveConfiguration;
 using platform::Text;
 
@@ -36,7 +36,8 @@ TEST(AlbumAddresses, AreBuiltFromTheConfigurationUnescaped) {
       {"home page", catalogue::AccountHomePageAddress(demo, "abc"), "http://photo.localhost:18163/abc/#m=0&p=1"},
       {"home page, live", catalogue::AccountHomePageAddress(live, "abc"), "http://photo.163.com/abc/#m=0&p=1"},
       {"home page of an empty account", catalogue::AccountHomePageAddress(live, ""), "http://photo.163.com//#m=0&p=1"},
-      {"home page, not escaped", catalogue::AccountHomePageAddress(live, "a b&c"), "http://photo.163.com/a b&c/#m=0&p=1"},
+      {"home page, not escaped", catalogue::AccountHomePageAddress(live, "a b&c"),
+       "http://photo.163.com/a b&c/#m=0&p=1"},
       {"album page", catalogue::AlbumPageAddress(demo, "abc", "123"),
        "http://photo.localhost:18163/abc/#m=1&aid=123&p=1"},
       {"album data call", catalogue::AlbumDataCallAddress(live, "123"),
@@ -197,8 +198,8 @@ TEST(AlbumRecords, MatchingRules) {
 
 TEST(AlbumRecords, CoverPathIsTheLurlValueAfterItsFirstSlash) {
   web::RegexObject regex;
-  ASSERT_EQ(1, catalogue::MatchAlbumRecords(
-                   regex, "{id:7,name:'x',s:0,count:3,t:'0',lurl:'5/a/b.jpg',dmt:0,purl:'p/7.js'}"));
+  ASSERT_EQ(
+      1, catalogue::MatchAlbumRecords(regex, "{id:7,name:'x',s:0,count:3,t:'0',lurl:'5/a/b.jpg',dmt:0,purl:'p/7.js'}"));
   const AlbumRecord record = catalogue::ReadAlbumRecord(regex, 1);
   EXPECT_GBK_EQ("a/b.jpg", record.coverPath);
   EXPECT_GBK_EQ("7", record.albumId);

@@ -106,6 +106,7 @@ TEST(DistinctItems, KeepsTheFirstOfEqualPieces) {
       {"x; ; y; ", "; ", "x; ; y"},
       {"a,A,a", ",", "a,A"},
       {"x;x;x", ";", "x"},
+      {"相册; 相; 相册"_gbk, "; ", "相册; 相"_gbk},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

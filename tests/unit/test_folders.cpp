@@ -46,7 +46,8 @@ TEST(SanitizeFolderName, RemovesTheListedCharactersOnly) {
       {"dots and spaces", "ver1.0 final", "ver10final"},
       {"only removed characters", ". . .  ..", ""},
       {"kept ASCII", "a(b)[c],d-e_f", "a(b)[c],d-e_f"},
-      {"kept full-width space and brackets", "旅" + fullWidthSpace + "【行】"_gbk, "旅" + fullWidthSpace + "【行】"_gbk},
+      {"kept full-width space and brackets", "旅"_gbk + fullWidthSpace + "【行】"_gbk,
+       "旅"_gbk + fullWidthSpace + "【行】"_gbk},
       {"second byte \\ stays whole", "a" + Backslash2nd + "\\b", "a" + Backslash2nd + "b"},
       {"second byte | stays whole", Bar2nd + "|" + Bar2nd, Bar2nd + Bar2nd},
       // 啊 is B0 A1 and Ａ is A3 C1: the bytes A1 A3 in between are not "。".
@@ -120,7 +121,9 @@ protected:
   // Names of the entries directly inside a folder, as UTF-8.
   static std::set<std::string> NamesIn(const fs::path& folder) {
     std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      names.insert(entry.path().filename().string());
+    }
     return names;
   }
   static std::string ReadFile(const fs::path& file) {
