@@ -9,7 +9,8 @@ Text SanitizeFolderName(std::string_view name) {
       ":", "\\", "/", "?", "*", "<", ">", "|",
       "："_gbk, "、"_gbk, "？"_gbk, "。"_gbk, "（"_gbk, "）"_gbk, "·"_gbk, "！"_gbk, "，"_gbk,
       ".", " ",
-      // Not creatable on the file system the names were chosen for either.
+      // Windows refuses a double quote (and control bytes, below) in a folder
+      // name; such an album's folder could never be made there.
       "\"",
   };
   Text result(name);

@@ -3,16 +3,12 @@
 namespace web {
 namespace {
 
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // The host part as the scheme markers delimit it: what stands between the
 // scheme and the first "/" after it.
 Text PlainHostPart(Text work, bool rootDomainOnly) {
-  if (!EndsWith(work, "/")) work += '/';
+  if (!work.ends_with('/')) work += '/';
   Text host;
-  if (work.compare(0, 8, "https://") == 0) {
+  if (work.starts_with("https://")) {
     host = GetMiddleText(work, "https://", "/");
   } else {
     if (FindText(work, "http://") == -1) work.insert(0, "http://");
