@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/configuration.h"
+#include "web/text.h"
 
 #include <string_view>
 
@@ -16,7 +17,8 @@ Text AlbumPageAddress(const Configuration& config, std::string_view account, std
 // ID varies, every other parameter is fixed.
 Text AlbumDataCallAddress(const Configuration& config, std::string_view albumId);
 
-// The Album-data result stands between these two markers in the call's reply.
+// The Album-data result stands between these two markers in the call's reply
+// (cut out with web::GetMiddleText).
 inline constexpr std::string_view AlbumDataResultLeft = "dwr.engine._remoteHandleCallback('530377','0',\"";
 inline constexpr std::string_view AlbumDataResultRight = "\");";
 
