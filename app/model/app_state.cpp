@@ -17,6 +17,18 @@ void AppState::SetWorkerHandle(std::shared_ptr<platform::PauseGate> gate) {
   m_workerHandle = std::move(gate);
 }
 
+bool AppState::TryBeginAlbumFetch() {
+  std::lock_guard lock(m_mutex);
+  if (m_albumFetchRunning) return false;
+  m_albumFetchRunning = true;
+  return true;
+}
+
+void AppState::EndAlbumFetch() {
+  std::lock_guard lock(m_mutex);
+  m_albumFetchRunning = false;
+}
+
 void AppState::Release() {
   std::lock_guard lock(m_mutex);
   m_browserCookie.clear();

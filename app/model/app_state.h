@@ -34,6 +34,10 @@ public:
   std::shared_ptr<platform::PauseGate> WorkerHandle() const;
   void SetWorkerHandle(std::shared_ptr<platform::PauseGate> gate);
 
+  // At most one album-list run at a time: false when one is going.
+  bool TryBeginAlbumFetch();
+  void EndAlbumFetch();
+
   // Releases the shared texts, as at program end.
   void Release();
 
@@ -47,6 +51,7 @@ private:
   Text m_accountName;
   Text m_pickerStartFolder;
   std::shared_ptr<platform::PauseGate> m_workerHandle;
+  bool m_albumFetchRunning = false;
 };
 
 } // namespace model

@@ -26,6 +26,7 @@ public:
   using Control::Control;
   Text GetText() const { return m_backend->GetText(m_name); }
   void SetText(const Text& text) const { m_backend->SetText(m_name, text); }
+  void Clear() const { m_backend->SetText(m_name, {}); }
 };
 
 using Label = TextControl;
