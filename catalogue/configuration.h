@@ -4,6 +4,7 @@
 
 namespace catalogue {
 
+using platform::ByteBuffer;
 using platform::Text;
 
 // The deployment's fixed addresses: the album service's hosts and root, and

@@ -1,0 +1,148 @@
+#include "download/album_download.h"
+
+#include "catalogue/addresses.h"
+#include "download/folders.h"
+#include "platform/files.h"
+#include "platform/workers.h"
+#include "web/cookies.h"
+#include "web/encoding.h"
+#include "web/object_request.h"
+#include "web/paced_wait.h"
+
+#include <chrono>
+#include <string>
+
+namespace download {
+namespace {
+
+constexpr int PhotoListAttempts = 10;
+constexpr int PhotoListRetryWaitMs = 2000;
+constexpr int AfterPhotoWaitMs = 100;
+constexpr int StatusOk = 200;
+constexpr int StatusNotFound = 404;
+constexpr int RandomLimit = 2000;
+
+struct Response {
+  ByteBuffer body;
+  int status = 0;
+};
+
+// A GET with the Browser cookie; what the response sets joins the Browser
+// cookie under the state's lock, so a fetch that replaced it meanwhile is
+// merged into rather than overwritten.
+Response RequestWithBrowserCookie(model::Window& window, const Text& address) {
+  Response response;
+  Text cookie = window.state.BrowserCookie();
+  Text received;
+  response.body = web::ObjectRequest(address, 0, {}, &cookie, &received, nullptr, nullptr, &response.status);
+  window.state.UpdateBrowserCookie([&received](Text& held) {
+    Text fresh = received;
+    web::MergeCookies(held, fresh);
+  });
+  return response;
+}
+
+std::uint32_t TickCount() {
+  using namespace std::chrono;
+  return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// index_random.jpg in the album folder, with a number no file there has yet.
+Text NewPhotoPath(const Text& folder, int index, PhotoNameRandom& random) {
+  for (int attempt = 0; attempt < RandomLimit * 4; ++attempt) {
+    const Text path = folder + "\\" + std::to_string(index) + "_" + std::to_string(random.Next()) + ".jpg";
+    if (!platform::FileExists(path)) return path;
+  }
+  return {};
+}
+
+} // namespace
+
+int PhotoNameRandom::Next() { return NextAt(TickCount()); }
+
+int PhotoNameRandom::NextAt(std::uint32_t tickCount) {
+  const std::uint32_t seed = tickCount + m_offset;
+  m_offset += 100 + (seed & 0xFFu);
+  // The C runtime's generator: one step from the seed.
+  const std::uint32_t next = seed * 214013u + 2531011u;
+  const int value = static_cast<int>((next >> 16) & 0x7FFFu);
+  return 1 + value % RandomLimit;
+}
+
+Text SafeFolderComponent(std::string_view name) {
+  Text safe = web::ReplaceText(web::ReplaceText(name, "/", "_"), "\\", "_");
+  if (safe.empty() || safe == "." || safe == "..") safe.insert(0, "_");
+  return safe;
+}
+
+void DownloadAlbum(model::Window& window, const Configuration& config, const Text& countText,
+                   const Text& photoListAddress, const Text& albumName) {
+  const model::Controls& ui = window.ui;
+  const model::EditBox& log = ui.编辑框_操作记录;
+  ui.标签_进度条比例.SetText({});
+  ui.进度条1.SetPosition(0);
+  ui.进度条1.SetMaximum(std::max(0, web::TextToInt(countText)));
+  log.AppendText("准备下载相册《"_gbk + albumName + "》\r\n\r\n"_gbk);
+
+  const Text folderName = SafeFolderComponent(AlbumFolderName(albumName, countText));
+  const Text folder = AlbumFolderPath(SaveRoot(ui.编辑框_保存位置.GetText()),
+                                      SafeFolderComponent(window.state.AccountName()), folderName);
+  if (!CreateAlbumFolder(folder)) {
+    log.AppendText("无法创建相册文件夹："_gbk + folder + "，跳过此相册\r\n\r\n"_gbk);
+    return;
+  }
+
+  const Text listAddress = catalogue::PhotoListAddress(photoListAddress);
+  Text photoList;
+  int listStatus = 0;
+  for (int attempt = 0; attempt < PhotoListAttempts && !platform::StopRequested(); ++attempt) {
+    const Response response = RequestWithBrowserCookie(window, listAddress);
+    listStatus = response.status;
+    photoList = web::Utf8ToText(response.body);
+    if (!photoList.empty()) break;
+    web::PacedWait(PhotoListRetryWaitMs);
+  }
+  if (photoList.empty()) {
+    log.AppendText("照片列表获取失败（状态码 "_gbk + std::to_string(listStatus) + "），已重试"_gbk +
+                   std::to_string(PhotoListAttempts) + "次\r\n"_gbk);
+  }
+
+  web::TextList photos;
+  const int photoCount = web::GetAllMiddleTexts(photoList, "ourl:'", "',", photos);
+  PhotoNameRandom random;
+  int failed = 0;
+  for (int j = 1; j <= photoCount && !platform::StopRequested(); ++j) {
+    ui.进度条1.SetPosition(j);
+    const int position = ui.进度条1.Position();
+    ui.标签_进度条比例.SetText(web::PercentText(position, ui.进度条1.Maximum()));
+    ui.标签_第多少张照片.SetText(countText + "/" + std::to_string(position));
+
+    const Text& photo = photos[static_cast<std::size_t>(j - 1)];
+    Response response = RequestWithBrowserCookie(window, catalogue::PhotoAddress(config, photo));
+    if (response.status == StatusNotFound) {
+      response = RequestWithBrowserCookie(window, catalogue::PhotoFallbackAddress(config, photo));
+    }
+    web::PacedWait(AfterPhotoWaitMs);
+    if (platform::StopRequested()) break;
+
+    // An error page or an empty or cut-short body is not a photo.
+    if (response.status != StatusOk || response.body.empty()) {
+      ++failed;
+      log.AppendText("第"_gbk + std::to_string(j) + "张照片下载失败，状态码："_gbk +
+                     std::to_string(response.status) + "\r\n"_gbk);
+      continue;
+    }
+    const Text path = NewPhotoPath(folder, j, random);
+    if (path.empty() || !platform::WriteWholeFile(path, response.body)) {
+      ++failed;
+      log.AppendText("第"_gbk + std::to_string(j) + "张照片无法写入文件："_gbk + path + "\r\n"_gbk);
+    }
+    ui.PumpMessages();
+  }
+
+  log.AppendText("---完成相册《"_gbk + folderName + "》下载\r\n\r\n"_gbk);
+  log.AppendText("其中下载失败："_gbk + std::to_string(failed) + "张\r\n\r\n"_gbk);
+  ui.标签_第多少张照片.SetText({});
+}
+
+} // namespace download
