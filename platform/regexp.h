@@ -8,6 +8,17 @@
 // program was written against: IgnoreCase, Multiline, Global and Pattern as
 // properties, Execute returning a match collection, Replace with "$1"
 // references. It runs ICU over UTF-16 subjects; "." stops only at a line feed.
+//
+// Patterns keep the scripting object's ECMAScript-style meaning, translated
+// for ICU where the two differ: \d, \w, \s and \b are ASCII classes as in the
+// scripting object (ICU's own are Unicode-wide and would treat Chinese as word
+// characters), "$" without Multiline is the end of the subject only, a "{"
+// that is no quantifier and a "[" inside a class are literal, and an escaped
+// letter that the syntax does not define is that letter.
+//
+// A zero unit that ends the subject is taken as its terminator, not as part
+// of it: the subject comes from a text converted with its terminator, and
+// matching it would keep "$" from matching at the end of the text.
 namespace platform {
 
 struct Match {
@@ -26,11 +37,14 @@ public:
   bool global = false;
   std::u16string pattern;
 
-  // Every match (or the first, without global), left to right; nullptr when
-  // the pattern does not compile.
+  // Every match (or the first, without global), left to right; an empty match
+  // moves the search on by one character. nullptr when the pattern does not
+  // compile or the matcher gives up on a search (beyond its backtracking
+  // stack or its time limit of a few seconds).
   std::shared_ptr<const MatchCollection> Execute(const std::u16string& subject) const;
   // The subject with the matches replaced; "$1".."$99", "$&" and "$$" are
-  // understood. Returns the subject unchanged when the pattern does not compile.
+  // understood, any other "$" is literal. Returns the subject unchanged when
+  // the pattern does not compile. A terminating zero unit stays at the end.
   std::u16string Replace(const std::u16string& subject, const std::u16string& replacement) const;
 };
 

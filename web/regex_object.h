@@ -27,12 +27,17 @@ public:
   Text Replace(std::string_view replacement = {}) const;
   int MatchCount() const;
   // position, when given, receives the 0-based byte position of the match in
-  // the subject (-2 when it cannot be found again).
+  // the subject (-2 when it cannot be found again). It is found by searching
+  // the text from the byte position equal to the match's UTF-16 offset, so
+  // the same text standing just before the match can be found instead.
   Text MatchText(int match, int* position = nullptr) const;
   Text SubMatchText(int match, int group, int* position = nullptr) const;
   int SubMatchCount() const;
 
 private:
+  const platform::Match* MatchAt(int match) const;
+  int PositionOf(const Text& text, int firstIndex) const;
+
   std::shared_ptr<platform::RegExpEngine> m_engine;
   std::shared_ptr<const platform::MatchCollection> m_matches;
   // The subject as UTF-16 bytes with its terminating zero unit; before the
