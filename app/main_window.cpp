@@ -75,12 +75,13 @@ void ApplyLook(QWidget* control, const model::ControlLayout& layout) {
     rules += QStringLiteral("color: %1; ").arg(CssColour(layout.textColour));
   if (layout.backgroundColour != model::NoColour)
     rules += QStringLiteral("background-color: %1; ").arg(CssColour(layout.backgroundColour));
-  if (layout.border) rules += QStringLiteral("border: 1px solid #8597aa; padding: 0px 2px; ");
+  if (layout.border) rules += QStringLiteral("border: 1px solid #8597aa; ");
   if (!rules.isEmpty()) control->setStyleSheet(QStringLiteral("%1 { %2}").arg(cssClass, rules));
 }
 
 constexpr QRgb ListTextBackground = 0xFFE1E3E6u;  // RGB(225, 227, 230)
 constexpr int AnimationIntervalMs = 180;
+constexpr int FrameSettleMs = 300;
 
 } // namespace
 
@@ -312,6 +313,8 @@ void MainWindow::FitOuterSize() {
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   FitOuterSize();
+  // A window manager reports its frame a little after the window is mapped.
+  QTimer::singleShot(FrameSettleMs, this, &MainWindow::FitOuterSize);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
