@@ -119,6 +119,8 @@ protected:
 };
 
 TEST_F(SignIn, NoPageYetReadsAnEmptyDocumentCookie) {
+  // Cookies and cache stay in memory: the program stores nothing.
+  EXPECT_TRUE(m_window->Profile()->isOffTheRecord());
   EXPECT_EQ(DocumentCookie(), "");
   EXPECT_EQ(Ui().超文本浏览框1.Address(), "");
 }

@@ -200,6 +200,51 @@ TEST_F(StartUp, ClosingTheWindowStopsRunningAndPausedWorkers) {
   EXPECT_FALSE(window->isVisible());
 }
 
+// Counts the paint events of one widget while a flag is up.
+class PaintCounter : public QObject {
+public:
+  PaintCounter(QWidget* widget, const bool& counting) : m_counting(counting) { widget->installEventFilter(this); }
+  int paints = 0;
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && m_counting) ++paints;
+    return false;
+  }
+
+private:
+  const bool& m_counting;
+};
+
+TEST_F(StartUp, AWaitOnTheGuiThreadKeepsTheWindowPaintingAndItsButtonsWorking) {
+  QTemporaryDir directory;
+  bool waiting = false;
+  std::vector<bool> clicksDuringWait;
+  app::Handlers handlers;
+  handlers.StartDownload = [&](model::Window&) { clicksDuringWait.push_back(waiting); };
+  app::MainWindow::Options options;
+  options.shell.programDirectory = directory.path();
+  options.applySkin = [](int) {};
+  app::MainWindow window(catalogue::DemoConfiguration(18163), handlers, options);
+  window.Ui().选择夹1.SetCurrentPage(1);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  QWidget* status = window.Control("标签_动态");
+  PaintCounter counter(status, waiting);
+  QTimer::singleShot(50, &window, [&] {
+    window.Ui().标签_动态.SetText("正在等待"_gbk);
+    QWidget* button = window.Control("按钮_下载选中");
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+  });
+  waiting = true;
+  web::PacedWait(600);
+  waiting = false;
+
+  EXPECT_EQ(clicksDuringWait, std::vector<bool>{true});
+  EXPECT_GT(counter.paints, 0);
+}
+
 } // namespace
 
 ORLIO_GUI_TEST_MAIN()
