@@ -7,6 +7,7 @@
 #include "platform/workers.h"
 #include "tests/support/gbk_testing.h"
 #include "tests/support/gui_testing.h"
+#include "tests/support/loopback_server.h"
 #include "web/paced_wait.h"
 
 #include <QDir>
@@ -50,7 +51,13 @@ protected:
 
 TEST_F(StartUp, SkinFirstThenSaveLocationThenTheHiddenWaitThenTheStartPage) {
   QTemporaryDir directory;
-  const catalogue::Configuration config = catalogue::DemoConfiguration(18163);
+  testing_support::LoopbackServer site;
+  site.On("/", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("<html><body>相册</body></html>", "text/html; charset=utf-8");
+  });
+  site.Start();
+  catalogue::Configuration config = catalogue::DemoConfiguration(18163);
+  config.AlbumSiteRoot = site.Url("/");
   std::vector<std::string> steps;
   std::unique_ptr<app::MainWindow> window;
 
@@ -69,16 +76,20 @@ TEST_F(StartUp, SkinFirstThenSaveLocationThenTheHiddenWaitThenTheStartPage) {
     steps.push_back(std::string("waiting: ") + (window->isVisible() ? "shown" : "hidden") +
                     (window->Ui().编辑框_保存位置.GetText() == programDirectory ? ", save location set" : "") +
                     (qApp->styleSheet() == SkinSheet(13) ? ", skinned" : "") + ", browser at '" +
-                    window->Ui().超文本浏览框1.Address() + "'");
+                    window->Ui().超文本浏览框1.Address() + "', " + std::to_string(site.ReceivedCount()) +
+                    " requests");
   });
   window->Start();
   steps.push_back(std::string("started: ") + (window->isVisible() ? "shown" : "hidden") + " on page " +
                   std::to_string(window->Ui().选择夹1.CurrentPage()));
   ASSERT_TRUE(testing_support::WaitUntil([&] { return window->Ui().超文本浏览框1.Address() == config.AlbumSiteRoot; }));
+  // The browser really goes there.
+  ASSERT_TRUE(testing_support::WaitUntil([&] { return site.ReceivedCount() > 0; }));
+  EXPECT_EQ(site.Last().path, "/");
 
   const std::vector<std::string> expected{
       "skin 13, save location ''",
-      "waiting: hidden, save location set, skinned, browser at ''",
+      "waiting: hidden, save location set, skinned, browser at '', 0 requests",
       "started: shown on page 0",
   };
   EXPECT_EQ(steps, expected);
