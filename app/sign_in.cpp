@@ -69,6 +69,15 @@ struct CookieBridge::Link {
   CookieBridge* bridge = nullptr;
 };
 
+namespace {
+
+// The store has one listener: a bridge that goes away takes it down only
+// while it is still its own.
+std::mutex g_listenerOwnerMutex;
+const void* g_listenerOwner = nullptr;
+
+} // namespace
+
 CookieBridge::CookieBridge(QWebEngineCookieStore* browserCookies, platform::CookieStore& store, QObject* parent)
     : QObject(parent), m_browserCookies(browserCookies), m_store(store), m_link(std::make_shared<Link>()) {
   m_link->bridge = this;
@@ -76,6 +85,8 @@ CookieBridge::CookieBridge(QWebEngineCookieStore* browserCookies, platform::Cook
           [this](const QNetworkCookie& cookie) { FromBrowser(cookie, true); });
   connect(m_browserCookies, &QWebEngineCookieStore::cookieRemoved, this,
           [this](const QNetworkCookie& cookie) { FromBrowser(cookie, false); });
+  std::lock_guard owner(g_listenerOwnerMutex);
+  g_listenerOwner = m_link.get();
   m_store.SetResponseCookieListener([link = m_link](const platform::StoredCookie& cookie) {
     std::lock_guard lock(link->mutex);
     if (!link->bridge) return;
@@ -93,7 +104,13 @@ void CookieBridge::Detach() {
     if (!m_link->bridge) return;
     m_link->bridge = nullptr;
   }
-  m_store.SetResponseCookieListener(nullptr);
+  {
+    std::lock_guard owner(g_listenerOwnerMutex);
+    if (g_listenerOwner == m_link.get()) {
+      m_store.SetResponseCookieListener(nullptr);
+      g_listenerOwner = nullptr;
+    }
+  }
   disconnect(m_browserCookies, nullptr, this, nullptr);
 }
 
