@@ -93,10 +93,11 @@ protected:
     });
     server.On("/slow", [this](const auto&, auto& res) {
       res.set_content_provider(slowBody.size(), "application/octet-stream",
-                               [this](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                 if (offset >= slowBody.size() / 4 && !halfway.IsSet()) {
-                                   halfway.Set();
-                                   carryOn.Wait(20s);
+                               [this, halfway = halfway, carryOn = carryOn](
+                                   std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 if (offset >= slowBody.size() / 4 && !halfway->IsSet()) {
+                                   halfway->Set();
+                                   carryOn->Wait(20s);
                                  }
                                  const std::size_t piece = std::min<std::size_t>(length, 32 * 1024);
                                  sink.write(slowBody.data() + offset, piece);
@@ -111,8 +112,8 @@ protected:
 
   const std::string bigBody = PatternBody(20 * 1024 * 1024);
   const std::string slowBody = PatternBody(2 * 1024 * 1024);
-  Event halfway;
-  Event carryOn;
+  std::shared_ptr<Event> halfway = std::make_shared<Event>();
+  std::shared_ptr<Event> carryOn = std::make_shared<Event>();
   LoopbackServer server;
 };
 
@@ -410,9 +411,9 @@ TEST_F(InetRequestTest, PausedInTheMiddleTheSameTransferCompletes) {
     done = true;
     return body;
   });
-  ASSERT_TRUE(halfway.Wait(HangLimit));
+  ASSERT_TRUE(halfway->Wait(HangLimit));
   gate.Pause();
-  carryOn.Set();
+  carryOn->Set();
   std::this_thread::sleep_for(1500ms);
   EXPECT_FALSE(done) << "the transfer went on while paused";
   gate.Continue();
@@ -467,26 +468,35 @@ TEST_F(InetSessionTest, ASilenceLongerThanTheReceiveLimitEndsTheTransfer) {
 }
 
 TEST_F(InetSessionTest, TimePausedIsNotSilence) {
-  Session session;
-  ASSERT_NO_FATAL_FAILURE(Open(session, "/slow", 1000));
-  std::atomic<bool> stop{false};
-  platform::PauseGate gate;
-  std::atomic<bool> done{false};
-  auto running = std::async(std::launch::async, [&] {
-    platform::ScopedWorkerContext context(&stop, &gate);
-    const bool sent = inet::HttpSendRequest(session.request, {}, nullptr, 0);
-    done = true;
-    return sent;
-  });
-  ASSERT_TRUE(halfway.Wait(HangLimit));
-  gate.Pause();
-  carryOn.Set();
-  std::this_thread::sleep_for(2500ms);  // longer than the receive limit
-  EXPECT_FALSE(done);
-  gate.Continue();
-  ASSERT_EQ(std::future_status::ready, running.wait_for(HangLimit));
-  ASSERT_TRUE(running.get());
-  EXPECT_TRUE(ReadAll(session.request) == slowBody);
+  // The server holds the reply a quarter of the way in, and the worker is
+  // paused there for longer than the limit. While data flows the server
+  // carries on at once; while waiting for data it carries on after the pause.
+  for (bool whileWaiting : {false, true}) {
+    SCOPED_TRACE(whileWaiting ? "paused while waiting for data" : "paused while data flows");
+    halfway = std::make_shared<Event>();
+    carryOn = std::make_shared<Event>();
+    Session session;
+    ASSERT_NO_FATAL_FAILURE(Open(session, "/slow", 2000));
+    std::atomic<bool> stop{false};
+    platform::PauseGate gate;
+    std::atomic<bool> done{false};
+    auto running = std::async(std::launch::async, [&] {
+      platform::ScopedWorkerContext context(&stop, &gate);
+      const bool sent = inet::HttpSendRequest(session.request, {}, nullptr, 0);
+      done = true;
+      return sent;
+    });
+    ASSERT_TRUE(halfway->Wait(HangLimit));
+    gate.Pause();
+    if (!whileWaiting) carryOn->Set();
+    std::this_thread::sleep_for(3500ms);
+    EXPECT_FALSE(done);
+    gate.Continue();
+    carryOn->Set();
+    ASSERT_EQ(std::future_status::ready, running.wait_for(HangLimit));
+    ASSERT_TRUE(running.get());
+    EXPECT_TRUE(ReadAll(session.request) == slowBody);
+  }
 }
 
 TEST_F(InetSessionTest, HeaderQueryReportsTheSizeNeededWhenTheBufferIsShort) {
