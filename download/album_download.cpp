@@ -47,11 +47,24 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// index_random.jpg in the album folder, with a number no file there has yet.
-Text NewPhotoPath(const Text& folder, int index, PhotoNameRandom& random) {
-  for (int attempt = 0; attempt < RandomLimit * 4; ++attempt) {
-    const Text path = folder + "\\" + std::to_string(index) + "_" + std::to_string(random.Next()) + ".jpg";
-    if (!platform::FileExists(path)) return path;
+// Writes the photo as index_random.jpg under a number no file in the folder
+// has yet; when the random draws keep hitting taken names, the free numbers
+// are tried in order. Returns the path written, empty when none could be.
+Text WritePhoto(const Text& folder, int index, PhotoNameRandom& random, const ByteBuffer& body, Text& lastTried) {
+  constexpr int RandomTries = 64;
+  auto tryNumber = [&](int number) -> int {
+    lastTried = folder + "\\" + std::to_string(index) + "_" + std::to_string(number) + ".jpg";
+    return platform::WriteNewFile(lastTried, body);
+  };
+  for (int attempt = 0; attempt < RandomTries; ++attempt) {
+    const int result = tryNumber(random.Next());
+    if (result == platform::WriteDone) return lastTried;
+    if (result == platform::WriteFailed) return {};
+  }
+  for (int number = 1; number <= RandomLimit; ++number) {
+    const int result = tryNumber(number);
+    if (result == platform::WriteDone) return lastTried;
+    if (result == platform::WriteFailed) return {};
   }
   return {};
 }
@@ -109,6 +122,9 @@ void DownloadAlbum(model::Window& window, const Configuration& config, const Tex
 
   web::TextList photos;
   const int photoCount = web::GetAllMiddleTexts(photoList, "ourl:'", "',", photos);
+  if (!photoList.empty() && photoCount == 0) {
+    log.AppendText("照片列表中没有找到照片（状态码 "_gbk + std::to_string(listStatus) + "）\r\n"_gbk);
+  }
   PhotoNameRandom random;
   int failed = 0;
   for (int j = 1; j <= photoCount && !platform::StopRequested(); ++j) {
@@ -132,10 +148,10 @@ void DownloadAlbum(model::Window& window, const Configuration& config, const Tex
                      std::to_string(response.status) + "\r\n"_gbk);
       continue;
     }
-    const Text path = NewPhotoPath(folder, j, random);
-    if (path.empty() || !platform::WriteWholeFile(path, response.body)) {
+    Text tried;
+    if (WritePhoto(folder, j, random, response.body, tried).empty()) {
       ++failed;
-      log.AppendText("第"_gbk + std::to_string(j) + "张照片无法写入文件："_gbk + path + "\r\n"_gbk);
+      log.AppendText("第"_gbk + std::to_string(j) + "张照片无法写入文件："_gbk + tried + "\r\n"_gbk);
     }
     ui.PumpMessages();
   }

@@ -1,5 +1,9 @@
 #include "platform/files.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/codepage.h"
 
 #include <fstream>
@@ -60,6 +64,26 @@ bool WriteWholeFile(std::string_view gbkPath, std::span<const std::uint8_t> byte
   file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   file.close();
   return !file.fail();
+}
+
+int WriteNewFile(std::string_view gbkPath, std::span<const std::uint8_t> bytes) {
+  if (gbkPath.empty()) return WriteFailed;
+  // O_EXCL: an existing file is never opened, let alone replaced.
+  const int fd = ::open(NativePath(gbkPath).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? WriteExists : WriteFailed;
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  const bool closed = ::close(fd) == 0;
+  if (written == bytes.size() && closed) return WriteDone;
+  // A partial photo must not stay behind looking like a whole one.
+  std::error_code ignored;
+  std::filesystem::remove(NativePath(gbkPath), ignored);
+  return WriteFailed;
 }
 
 Text ProgramDirectory() {

@@ -28,6 +28,11 @@ int MakeSureDirectoryPathExists(std::string_view gbkPath);
 // Creates the file or replaces one of the same name, and writes all bytes.
 bool WriteWholeFile(std::string_view gbkPath, std::span<const std::uint8_t> bytes);
 
+// Creates a new file and writes all bytes; never touches an existing file.
+// A file left incomplete by a failed write is removed again.
+enum WriteResult { WriteDone = 0, WriteExists = 1, WriteFailed = 2 };
+int WriteNewFile(std::string_view gbkPath, std::span<const std::uint8_t> bytes);
+
 // The folder that holds the running program, as GBK text without a trailing
 // separator; empty when it cannot be found out.
 Text ProgramDirectory();
