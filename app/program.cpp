@@ -38,9 +38,12 @@ void SetUpApplication() {
   InstallQtGuiPump();
 }
 
-int RunProgram(int& argc, char** argv, const catalogue::Configuration& config, Handlers handlers) {
+int RunProgram(int argc, char** argv, const catalogue::Configuration& config, Handlers handlers) {
   PrepareProcess();
-  QApplication application(argc, argv);
+  // The program takes nothing from its command line, Qt's own options included.
+  int programArgc = argc > 0 ? 1 : 0;
+  char* programArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+  QApplication application(programArgc, programArgv);
   application.setQuitOnLastWindowClosed(false);
   SetUpApplication();
 

@@ -13,6 +13,6 @@ void SetUpApplication();
 
 // The whole program for one deployment: the window, its message loop, and
 // the shared state released at the end.
-int RunProgram(int& argc, char** argv, const catalogue::Configuration& config, Handlers handlers);
+int RunProgram(int argc, char** argv, const catalogue::Configuration& config, Handlers handlers);
 
 } // namespace app
