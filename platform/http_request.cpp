@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -58,6 +59,16 @@ bool AcceptableAddress(const std::string& address) {
   curl_free(host);
   curl_url_cleanup(url);
   return ok;
+}
+
+// Room for the announced body up front, so that a large one is not copied
+// again and again while it grows; an absurd announcement reserves nothing.
+void ReserveForContentLength(ByteBuffer& body, std::string_view line) {
+  constexpr std::string_view Name = "content-length:";
+  if (line.size() <= Name.size() || LowerAscii(line.substr(0, Name.size())) != Name) return;
+  const unsigned long long announced = std::strtoull(std::string(line.substr(Name.size())).c_str(), nullptr, 10);
+  constexpr unsigned long long Largest = 512ull * 1024 * 1024;
+  if (announced > 0 && announced <= Largest) body.reserve(static_cast<std::size_t>(announced));
 }
 
 struct SlistDeleter {
@@ -126,6 +137,7 @@ struct HttpRequest::Impl {
     }
     self->headerLines.append(line);
     self->headerLines.append("\r\n");
+    ReserveForContentLength(self->body, line);
     return length;
   }
 

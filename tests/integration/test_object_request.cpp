@@ -228,6 +228,15 @@ TEST_F(ObjectRequestTest, ACookieGoesAsItsOwnHeaderAndTakesUpTheResponseCookies)
   EXPECT_EQ("x=1", spaced);
 }
 
+TEST_F(ObjectRequestTest, TheCookieIsSetFirstSoACookieLineOfTheCallersReplacesIt) {
+  Text cookie = "a=1";
+  Text headers = "Cookie: fromBlock=1";
+  Get(server.Url("/echo"), &cookie, &headers);
+  EXPECT_EQ(1u, server.Last().HeaderCount("Cookie"));
+  EXPECT_EQ("fromBlock=1", server.Last().Header("Cookie"));
+  EXPECT_EQ("a=1", cookie);
+}
+
 TEST_F(ObjectRequestTest, TheSharedStoreIsNeverUsed) {
   platform::StoredCookie stored;
   stored.domain = "img1.localhost";
