@@ -1,3 +1,4 @@
+#include "app/album_handlers.h"
 #include "app/program.h"
 #include "catalogue/configuration.h"
 
@@ -7,6 +8,5 @@ int main(int argc, char** argv) {
 #else
   const catalogue::Configuration config = catalogue::LiveConfiguration();
 #endif
-  app::Handlers handlers;
-  return app::RunProgram(argc, argv, config, std::move(handlers));
+  return app::RunProgram(argc, argv, config, app::AlbumHandlers(config));
 }
