@@ -20,14 +20,6 @@ using platform::Text;
 using testing_support::ServiceFixture;
 using testing_support::WaitUntil;
 
-std::vector<Text> TextsOf(const model::MemoryBackend& backend, std::string_view control) {
-  std::vector<Text> texts;
-  for (const auto& event : backend.EventsOf(control)) {
-    if (event.action == "SetText" || event.action == "AppendText") texts.push_back(event.text);
-  }
-  return texts;
-}
-
 std::string ReadFile(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
@@ -104,8 +96,8 @@ TEST_F(AlbumDownload, OneAlbumWithItsProgressTextsFilesAndEndOfRun) {
   AddRow(1005);  // 旅行·云南, 3 photos
   Download();
 
-  EXPECT_EQ((std::vector<Text>{"", "33%", "66%", "100%"}), TextsOf(m.backend, "标签_进度条比例"));
-  EXPECT_EQ((std::vector<Text>{"3/1", "3/2", "3/3", "", "下载完成"_gbk}), TextsOf(m.backend, "标签_第多少张照片"));
+  EXPECT_EQ((std::vector<Text>{"", "33%", "66%", "100%"}), testing_support::TextsWritten(m.backend, "标签_进度条比例"));
+  EXPECT_EQ((std::vector<Text>{"3/1", "3/2", "3/3", "", "下载完成"_gbk}), testing_support::TextsWritten(m.backend, "标签_第多少张照片"));
   EXPECT_GBK_EQ("当前被选择相册编号:1、\r\n\r\n"
                 "准备下载相册《旅行·云南》\r\n\r\n"
                 "---完成相册《旅行云南3》下载\r\n\r\n"
@@ -190,7 +182,7 @@ TEST_F(AlbumDownload, TickedRowsWithoutAddressAreNamedButSkippedAndJobsRunInRowO
 
   EXPECT_TRUE(LogHas("当前被选择相册编号:1、2、3、\r\n\r\n"_gbk));
   EXPECT_GBK_EQ("总共需下载[2]个相册"_gbk, m.ui.标签_选择了相册数量.GetText());
-  EXPECT_EQ((std::vector<Text>{"下载到第[1]个相册"_gbk, "下载到第[2]个相册"_gbk}), TextsOf(m.backend, "标签_正在下载相册"));
+  EXPECT_EQ((std::vector<Text>{"下载到第[1]个相册"_gbk, "下载到第[2]个相册"_gbk}), testing_support::TextsWritten(m.backend, "标签_正在下载相册"));
   const std::size_t first = Log().find("准备下载相册《西湖春游》"_gbk);
   const std::size_t second = Log().find("准备下载相册《旅行·云南》"_gbk);
   ASSERT_NE(Text::npos, first);

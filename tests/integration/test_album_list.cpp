@@ -17,14 +17,6 @@ using platform::Text;
 using testing_support::ServiceFixture;
 using testing_support::WaitUntil;
 
-std::vector<Text> TextsOf(const model::MemoryBackend& backend, std::string_view control) {
-  std::vector<Text> texts;
-  for (const auto& event : backend.EventsOf(control)) {
-    if (event.action == "SetText" || event.action == "AppendText") texts.push_back(event.text);
-  }
-  return texts;
-}
-
 int RequestsTo(const album_service::AlbumService& service, std::string_view host, std::string_view pathPart) {
   const auto requests = service.Requests();
   return static_cast<int>(std::count_if(requests.begin(), requests.end(), [&](const auto& request) {
@@ -63,7 +55,7 @@ TEST_F(AlbumList, ListsTheSignedInAccountRowByRowWithItsTexts) {
                 m.ui.编辑框_操作记录.GetText());
   EXPECT_EQ((std::vector<Text>{"温馨提示：正在获取相册列表..."_gbk, "群相册获取中，耐心等待..."_gbk,
                                "相册获取完毕，共计：5个,"_gbk}),
-            TextsOf(m.backend, "标签_动态"));
+            testing_support::TextsWritten(m.backend, "标签_动态"));
 
   EXPECT_EQ("demo", m.state.AccountName());
   EXPECT_EQ(m.backend.GetDocumentCookie("超文本浏览框1"), m.state.BrowserCookie());
@@ -114,7 +106,7 @@ TEST_F(AlbumList, SevenRecordsShowTruncatedPercentages) {
   ASSERT_TRUE(WaitUntil([&] { return seven.m.ui.按钮_获取相册封面.IsEnabled(); }));
 
   EXPECT_EQ((std::vector<Text>{"14%", "28%", "42%", "57%", "71%", "85%", "100%"}),
-            TextsOf(seven.m.backend, "标签_进度条比例"));
+            testing_support::TextsWritten(seven.m.backend, "标签_进度条比例"));
   EXPECT_EQ(7, seven.m.ui.进度条1.Position());
   EXPECT_EQ(7, seven.m.ui.进度条1.Maximum());
   EXPECT_EQ(7, seven.m.ui.超级列表框1.RowCount());
