@@ -8,8 +8,10 @@ const std::atomic<bool> NeverStop{false};
 thread_local const std::atomic<bool>* t_stop = &NeverStop;
 thread_local PauseGate* t_gate = nullptr;
 
-// Pause and stop are looked at this often while a wait sleeps.
-constexpr std::chrono::milliseconds WakeInterval{50};
+// Waits wake when their gate changes or a stop wakes them; this is only the
+// longest they sleep without looking at the stop flag, for a stop set
+// without waking them.
+constexpr std::chrono::seconds StopLookInterval{1};
 
 } // namespace
 
@@ -32,12 +34,27 @@ bool PauseGate::IsPaused() const {
 
 bool PauseGate::WaitWhilePaused(const std::atomic<bool>& stop) {
   std::unique_lock lock(m_mutex);
-  bool waited = false;
-  while (m_paused && !stop.load()) {
-    waited = true;
-    m_changed.wait_for(lock, WakeInterval);
+  if (!m_paused || stop.load()) return false;
+  while (!m_changed.wait_for(lock, StopLookInterval, [&] { return !m_paused || stop.load(); })) {
   }
-  return waited;
+  return true;
+}
+
+bool PauseGate::Sleep(std::chrono::milliseconds duration, const std::atomic<bool>& stop) {
+  using Clock = std::chrono::steady_clock;
+  std::unique_lock lock(m_mutex);
+  auto remaining = std::chrono::duration_cast<Clock::duration>(duration);
+  while (remaining.count() > 0 && !stop.load()) {
+    if (m_paused) {
+      m_changed.wait_for(lock, StopLookInterval, [&] { return !m_paused || stop.load(); });
+      continue;
+    }
+    const auto start = Clock::now();
+    m_changed.wait_for(lock, std::min<Clock::duration>(remaining, StopLookInterval),
+                       [&] { return m_paused || stop.load(); });
+    remaining -= Clock::now() - start;
+  }
+  return !stop.load();
 }
 
 void PauseGate::WakeAll() {
@@ -48,6 +65,9 @@ void PauseGate::WakeAll() {
 Workers::~Workers() { StopAndJoin(); }
 
 void Workers::Start(std::function<void()> body, std::shared_ptr<PauseGate> gate) {
+  // Every worker gets a gate, never paused when nobody asked for one, so
+  // that a stop wakes its waits at once.
+  if (!gate) gate = std::make_shared<PauseGate>();
   std::lock_guard lock(m_mutex);
   auto done = std::make_shared<std::atomic<bool>>(false);
   Worker worker;
@@ -93,16 +113,8 @@ void PausePoint() {
 }
 
 bool SleepFor(std::chrono::milliseconds duration) {
-  using Clock = std::chrono::steady_clock;
-  auto remaining = duration;
-  while (remaining.count() > 0) {
-    if (t_stop->load()) return false;
-    PausePoint();
-    const auto slice = std::min(remaining, WakeInterval);
-    const auto before = Clock::now();
-    std::this_thread::sleep_for(slice);
-    remaining -= std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
-  }
+  if (t_gate) return t_gate->Sleep(duration, *t_stop);
+  if (duration.count() > 0) std::this_thread::sleep_for(duration);
   return !t_stop->load();
 }
 

@@ -23,7 +23,11 @@ public:
   // Blocks while the gate is paused and no stop is requested. Returns true
   // when it had to wait.
   bool WaitWhilePaused(const std::atomic<bool>& stop);
-  // Wakes every waiter, so that it can look at the stop flag again.
+  // Sleeps for the duration, not counting paused time; wakes only when the
+  // time is up, the gate changes or WakeAll is called. False when stopped.
+  bool Sleep(std::chrono::milliseconds duration, const std::atomic<bool>& stop);
+  // Wakes every waiter, so that it can look at the stop flag again. A stop
+  // must be followed by this, or waiters would not see it until they wake.
   void WakeAll();
 
 private:
