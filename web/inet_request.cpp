@@ -2,6 +2,7 @@
 
 #include "platform/inet.h"
 #include "web/cookies.h"
+#include "web/request_headers.h"
 #include "web/url.h"
 
 namespace web {
@@ -9,41 +10,14 @@ namespace {
 
 namespace inet = platform::inet;
 
-constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 constexpr std::uint32_t ReadSize = 1024;
 constexpr std::uint32_t HeaderBufferSize = 5000;
 
-const char* VerbOf(int method) {
-  switch (method) {
-  case MethodPost: return "POST";
-  case MethodHead: return "HEAD";
-  default: return "GET";
-  }
-}
-
 Text AgentOf(const Text& headers) {
-  if (FindText(headers, "User-Agent:", 1, true) == -1) return DefaultAgent;
+  if (FindText(headers, "User-Agent:", 1, true) == -1) return Text(DefaultAgent);
   Text agent = TrimSpaces(GetMiddleText(headers, "User-Agent:", "\r\n"));
   if (agent.empty()) agent = HeaderValue(headers);
   return agent;
-}
-
-void CompleteHeaderBlock(Text& block, std::string_view address, const Text& cookie) {
-  if (block.empty()) {
-    block = "Accept: */*";
-  } else if (FindText(block, "Accept:") == -1) {
-    block += "\r\nAccept: */*";
-  }
-  if (FindText(block, "Referer:") == -1) {
-    block += "\r\nReferer: ";
-    block += address;
-  }
-  if (FindText(block, "Accept-Language:") == -1) block += "\r\nAccept-Language: zh-cn";
-  if (FindText(block, "Content-Type:") == -1) block += "\r\nContent-Type: application/x-www-form-urlencoded";
-  if (!cookie.empty()) {
-    block += "\r\nCookie: ";
-    block += cookie;
-  }
 }
 
 void CloseAll(inet::Handle request, inet::Handle connection, inet::Handle internet) {
@@ -90,7 +64,11 @@ ByteBuffer InetRequest(std::string_view address, int method, std::string_view po
   }
 
   Text block = headerText;
-  CompleteHeaderBlock(block, address, cookie ? *cookie : Text{});
+  CompleteHeaderBlock(block, address, false);
+  if (cookie && !cookie->empty()) {
+    block += "\r\nCookie: ";
+    block += *cookie;
+  }
   if (headers) *headers = block;
 
   if (method == MethodGet) {

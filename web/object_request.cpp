@@ -1,6 +1,7 @@
 #include "web/object_request.h"
 
 #include "web/cookies.h"
+#include "web/request_headers.h"
 #include "web/url.h"
 
 #include <memory>
@@ -8,38 +9,11 @@
 namespace web {
 namespace {
 
-constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 constexpr int ProxySettingNamed = 2;
 constexpr int OptionSslErrorIgnoreFlags = 4;
 constexpr int OptionEnableRedirects = 6;
 // Unknown authority, wrong usage, name mismatch, date invalid.
 constexpr long IgnoredCertificateErrors = 0x3300;
-
-const char* VerbOf(int method) {
-  switch (method) {
-  case 1: return "POST";
-  case 2: return "HEAD";
-  default: return "GET";
-  }
-}
-
-void CompleteHeaderBlock(Text& block, std::string_view address) {
-  if (block.empty()) {
-    block = "Accept: */*";
-  } else if (FindText(block, "Accept:") == -1) {
-    block += "\r\nAccept: */*";
-  }
-  if (FindText(block, "Referer:") == -1) {
-    block += "\r\nReferer: ";
-    block += address;
-  }
-  if (FindText(block, "Accept-Language:") == -1) block += "\r\nAccept-Language: zh-cn";
-  if (FindText(block, "User-Agent:") == -1) {
-    block += "\r\nUser-Agent: ";
-    block += DefaultAgent;
-  }
-  if (FindText(block, "Content-Type:") == -1) block += "\r\nContent-Type: application/x-www-form-urlencoded";
-}
 
 } // namespace
 
@@ -68,7 +42,7 @@ ByteBuffer ObjectRequest(std::string_view address, int method, std::string_view 
   object.SetOption(OptionSslErrorIgnoreFlags, IgnoredCertificateErrors);
 
   Text block = headers ? *headers : Text{};
-  CompleteHeaderBlock(block, address);
+  CompleteHeaderBlock(block, address, true);
   if (headers) *headers = block;
 
   Text scratchCookie;
