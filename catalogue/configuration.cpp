@@ -12,9 +12,12 @@ const Configuration& LiveConfiguration() {
       "img1.ph.126.net",
       "img.ph.126.net",
       "img1.ph.126.net",
-      "http://www.orlio.net/photo163/version.txt",
-      "http://www.orlio.net/",
-      "http://wpa.qq.com/msgrd?v=3&uin=0&site=qq&menu=yes",
+      // The maker's own addresses are not known to this build; these reserved
+      // names never resolve, so the version check finds nothing rather than
+      // asking a stranger's server.
+      "http://maker.orlio.example/version",
+      "http://maker.orlio.example/",
+      "http://maker.orlio.example/chat",
   };
   return live;
 }
