@@ -3,6 +3,7 @@
 #include "app/album_list_view.h"
 #include "app/main_window.h"
 #include "app/qt_text.h"
+#include "catalogue/album_rows.h"
 #include "platform/cookie_store.h"
 #include "tools/album-service/album_service.h"
 
@@ -41,12 +42,12 @@ const QString AccessGrantedOnPage = QStringLiteral("已取得访问权限");
 const QString AllDone = QStringLiteral("全部下载完毕");
 const QString DownloadFinished = QStringLiteral("下载完成");
 
-constexpr int AccessColumn = 6;
-constexpr int AlbumIdColumn = 5;
-constexpr int AddressColumn = 7;
-constexpr int NameColumn = 2;
+constexpr int AccessColumn = catalogue::ColumnAccess;
+constexpr int AlbumIdColumn = catalogue::ColumnAlbumId;
+constexpr int AddressColumn = catalogue::ColumnPhotoList;
+constexpr int NameColumn = catalogue::ColumnName;
 
-// A step's result is looked at only after the window has painted it.
+// The screenshot waits until the window has painted what the step did.
 constexpr auto PaintSettle = 300ms;
 // A paused download is taken as settled once nothing has moved for this long.
 constexpr auto PauseSettle = 500ms;
@@ -444,7 +445,7 @@ bool MainJob::TickResolvedRow() {
   return Step(6, "row-ticked", [&] {
     if (m_list->Checked(m_resolvedRow) != 0)
       return Fail(QStringLiteral("row %1 was ticked before the user ticked it").arg(m_resolvedRow + 1));
-    m_list->scrollToItem(m_list->item(m_resolvedRow, 0));
+    m_list->scrollToItem(m_list->item(m_resolvedRow, catalogue::ColumnCheck));
     QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, m_list->CheckBoxRect(m_resolvedRow).center());
     return WaitFor([&] { return m_list->Checked(m_resolvedRow) == 1 && m_list->FirstSelectedRow() == m_resolvedRow; },
                    QStringLiteral("row %1 ticked and selected").arg(m_resolvedRow + 1));
