@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -144,7 +145,10 @@ struct HttpRequest::Impl {
   static size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* self = static_cast<Impl*>(user);
     const size_t length = size * count;
-    self->body.insert(self->body.end(), data, data + length);
+    // As bytes of the buffer's own type: from char the copy is a loop over
+    // single bytes, several times slower than one block copy on a large photo.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
+    self->body.insert(self->body.end(), bytes, bytes + length);
     return length;
   }
 };
@@ -315,6 +319,13 @@ void HttpRequest::Send(const std::string& body) {
 }
 
 ByteBuffer HttpRequest::ResponseBody() const { return m_impl->answered ? m_impl->body : ByteBuffer{}; }
+
+ByteBuffer HttpRequest::TakeResponseBody() {
+  if (!m_impl->answered) return {};
+  ByteBuffer body = std::move(m_impl->body);
+  m_impl->body.clear();
+  return body;
+}
 
 std::string HttpRequest::GetAllResponseHeaders() const {
   return m_impl->answered ? m_impl->headerLines : std::string{};

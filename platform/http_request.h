@@ -33,6 +33,10 @@ public:
   void Send(const std::string& body);
 
   ByteBuffer ResponseBody() const;
+  // The same body moved out of the object, which holds none afterwards: for
+  // a caller that is done with the object, so that a large body is never
+  // held twice.
+  ByteBuffer TakeResponseBody();
   // The header lines of the response without its status line, each ending
   // in CR LF.
   std::string GetAllResponseHeaders() const;

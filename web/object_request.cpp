@@ -62,7 +62,9 @@ ByteBuffer ObjectRequest(std::string_view address, int method, std::string_view 
     object.Send(Text(postText));
   }
 
-  ByteBuffer body = object.ResponseBody();
+  // An object of our own ends here, so its body moves out instead of being
+  // copied: a photo is held once, not twice. A caller's object keeps its own.
+  ByteBuffer body = own ? object.TakeResponseBody() : object.ResponseBody();
   const Text responseHeaders = ReplaceText(object.GetAllResponseHeaders(), "Set-Cookie", "Set-Cookie", true);
   if (returnedHeaders) *returnedHeaders = responseHeaders;
   if (status) *status = object.Status();
