@@ -1,0 +1,186 @@
+// How long the GUI thread stalls while the download worker runs in the real
+// window: app::MainWindow with the program's handlers, started as the
+// program starts it, and a precise timer on the GUI thread that records how
+// late each of its ticks fires. Each round measures the idle window first,
+// then one whole download started with the download button. Reports
+// "key value" lines on standard output.
+//
+//   orlio-bench-gui PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS
+
+#include "app/album_handlers.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "bench/support.h"
+#include "catalogue/album_rows.h"
+#include "catalogue/configuration.h"
+#include "platform/codepage.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int TickMs = 5;
+
+// Lateness of each tick of a 5 ms timer beyond its interval.
+class LatenessProbe {
+public:
+  LatenessProbe() {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(TickMs);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+      const bench::Clock::time_point now = bench::Clock::now();
+      if (m_recording)
+        m_late.push_back(std::chrono::duration<double, std::milli>(now - m_last).count() - TickMs);
+      m_last = now;
+    });
+    m_timer.start();
+  }
+
+  void Begin() {
+    m_late.clear();
+    m_last = bench::Clock::now();
+    m_recording = true;
+  }
+
+  struct Figures {
+    double max = 0;
+    double p99 = 0;
+    std::size_t ticks = 0;
+  };
+
+  Figures End() {
+    m_recording = false;
+    Figures figures;
+    figures.ticks = m_late.size();
+    if (m_late.empty()) return figures;
+    std::vector<double> sorted = m_late;
+    std::sort(sorted.begin(), sorted.end());
+    figures.max = std::max(0.0, sorted.back());
+    figures.p99 = std::max(0.0, sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)]);
+    return figures;
+  }
+
+private:
+  QTimer m_timer;
+  bench::Clock::time_point m_last = bench::Clock::now();
+  bool m_recording = false;
+  std::vector<double> m_late;
+};
+
+// Runs the GUI thread until done() holds or the limit passes; false then.
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+  QEventLoop loop;
+  QTimer check;
+  check.setInterval(20);
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+  check.start();
+  loop.exec();
+  return done();
+}
+
+void RunFor(int ms) {
+  RunUntil([] { return false; }, ms);
+}
+
+QMessageBox* FinishedBox() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (box && box->isVisible()) return box;
+  }
+  return nullptr;
+}
+
+void Print(const std::string& key, double value) { std::printf("%s %.3f\n", key.c_str(), value); }
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 10) {
+    std::fprintf(stderr, "usage: %s PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS\n",
+                 argv[0]);
+    return 2;
+  }
+  const int port = std::atoi(argv[1]);
+  const std::string cookie = argv[2];
+  const std::string account = argv[3];
+  const std::string listAddress = argv[4];
+  const std::string count = argv[5];
+  const std::string name = argv[6];
+  const std::string saveRoot = argv[7];
+  const int rounds = std::max(1, std::atoi(argv[8]));
+  const int idleMs = std::max(100, std::atoi(argv[9]));
+
+  app::PrepareProcess();
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+  application.setQuitOnLastWindowClosed(false);
+  app::SetUpApplication();
+
+  const catalogue::Configuration config = catalogue::DemoConfiguration(port);
+  QTemporaryDir programDirectory;
+  app::MainWindow::Options options;
+  options.shell.programDirectory = programDirectory.path();
+  app::MainWindow window(config, app::AlbumHandlers(config), options);
+  window.Start();
+  // The start page loads in the browser meanwhile.
+  RunFor(2500);
+
+  model::Controls& ui = window.Ui();
+  ui.选择夹1.SetCurrentPage(1);
+  ui.编辑框_保存位置.SetText(platform::Utf8ToGbk(saveRoot));
+  window.State().SetBrowserCookie(cookie);
+  window.State().SetAccountName(account);
+  const int row = catalogue::AddAlbumRow(window.Model(), "1", name, count, listAddress, std::nullopt);
+  ui.超级列表框1.SetChecked(row, 1);
+  auto* button = window.ControlAs<QPushButton>("按钮_下载选中");
+  if (!button) return 1;
+  RunFor(300);
+
+  LatenessProbe probe;
+  const std::string folder = saveRoot + "/" + account + "/" + name + count;
+  for (int round = 1; round <= rounds; ++round) {
+    const std::string n = std::to_string(round);
+    probe.Begin();
+    RunFor(idleMs);
+    const LatenessProbe::Figures idle = probe.End();
+
+    probe.Begin();
+    const bench::Clock::time_point start = bench::Clock::now();
+    button->click();
+    const bool finished = RunUntil([] { return FinishedBox() != nullptr; }, 600000);
+    const double wallMs = bench::MillisecondsSince(start);
+    const LatenessProbe::Figures busy = probe.End();
+    if (QMessageBox* box = FinishedBox()) box->close();
+    if (!finished) return 1;
+    RunFor(200);
+
+    const bench::FolderContents written = bench::CountFiles(folder);
+    bench::RemoveTree(folder);
+    Print("idle_max_late_ms_" + n, idle.max);
+    Print("idle_p99_late_ms_" + n, idle.p99);
+    Print("download_max_late_ms_" + n, busy.max);
+    Print("download_p99_late_ms_" + n, busy.p99);
+    Print("download_ticks_" + n, static_cast<double>(busy.ticks));
+    Print("download_wall_ms_" + n, wallMs);
+    Print("download_files_" + n, written.files);
+    std::fflush(stdout);
+  }
+  window.close();
+  window.Shutdown();
+  return 0;
+}
