@@ -1,11 +1,12 @@
 // How long the GUI thread stalls while the download worker runs in the real
 // window: app::MainWindow with the program's handlers, started as the
 // program starts it, and a precise timer on the GUI thread that records how
-// late each of its ticks fires. Each round measures the idle window first,
-// then one whole download started with the download button. Reports
-// "key value" lines on standard output.
+// late each of its ticks fires. Each round measures the idle window, the
+// window while wget fetches the same photos with the same pause (what the
+// machine's own load does to the GUI thread), and one whole download started
+// with the download button. Reports "key value" lines on standard output.
 //
-//   orlio-bench-gui PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS
+//   orlio-bench-gui PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS WGET_INPUT
 
 #include "app/album_handlers.h"
 #include "app/main_window.h"
@@ -23,10 +24,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -41,8 +44,13 @@ public:
     m_timer.setInterval(TickMs);
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
       const bench::Clock::time_point now = bench::Clock::now();
-      if (m_recording)
+      if (m_recording) {
         m_late.push_back(std::chrono::duration<double, std::milli>(now - m_last).count() - TickMs);
+        if (m_late.back() > m_worst) {
+          m_worst = m_late.back();
+          m_worstAt = std::chrono::duration<double, std::milli>(m_last - m_begun).count();
+        }
+      }
       m_last = now;
     });
     m_timer.start();
@@ -50,13 +58,16 @@ public:
 
   void Begin() {
     m_late.clear();
-    m_last = bench::Clock::now();
+    m_worst = 0;
+    m_worstAt = 0;
+    m_begun = m_last = bench::Clock::now();
     m_recording = true;
   }
 
   struct Figures {
     double max = 0;
     double p99 = 0;
+    double maxAtMs = 0;  // when the longest stall began, from Begin
     std::size_t ticks = 0;
   };
 
@@ -64,6 +75,7 @@ public:
     m_recording = false;
     Figures figures;
     figures.ticks = m_late.size();
+    figures.maxAtMs = m_worstAt;
     if (m_late.empty()) return figures;
     std::vector<double> sorted = m_late;
     std::sort(sorted.begin(), sorted.end());
@@ -75,7 +87,10 @@ public:
 private:
   QTimer m_timer;
   bench::Clock::time_point m_last = bench::Clock::now();
+  bench::Clock::time_point m_begun = m_last;
   bool m_recording = false;
+  double m_worst = 0;
+  double m_worstAt = 0;
   std::vector<double> m_late;
 };
 
@@ -110,8 +125,9 @@ void Print(const std::string& key, double value) { std::printf("%s %.3f\n", key.
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 10) {
-    std::fprintf(stderr, "usage: %s PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS\n",
+  if (argc != 11) {
+    std::fprintf(stderr,
+                 "usage: %s PORT COOKIE ACCOUNT PHOTO_LIST_ADDRESS COUNT NAME SAVE_ROOT ROUNDS IDLE_MS WGET_INPUT\n",
                  argv[0]);
     return 2;
   }
@@ -124,6 +140,7 @@ int main(int argc, char** argv) {
   const std::string saveRoot = argv[7];
   const int rounds = std::max(1, std::atoi(argv[8]));
   const int idleMs = std::max(100, std::atoi(argv[9]));
+  const std::string wgetInput = argv[10];
 
   app::PrepareProcess();
   int qtArgc = 1;
@@ -153,28 +170,55 @@ int main(int argc, char** argv) {
 
   LatenessProbe probe;
   const std::string folder = saveRoot + "/" + account + "/" + name + count;
+  const std::string peerFolder = saveRoot + "/wget";
+  const std::vector<std::string> wget = {"wget", "--no-config", "-q", "--wait=0.1",
+                                         "--header", "Host: img1.localhost:" + std::to_string(port),
+                                         "--header", "Cookie: " + cookie, "-nd", "-P", peerFolder, "-i", wgetInput};
   for (int round = 1; round <= rounds; ++round) {
     const std::string n = std::to_string(round);
     probe.Begin();
     RunFor(idleMs);
     const LatenessProbe::Figures idle = probe.End();
 
-    probe.Begin();
-    const bench::Clock::time_point start = bench::Clock::now();
-    button->click();
-    const bool finished = RunUntil([] { return FinishedBox() != nullptr; }, 600000);
-    const double wallMs = bench::MillisecondsSince(start);
-    const LatenessProbe::Figures busy = probe.End();
-    if (QMessageBox* box = FinishedBox()) box->close();
-    if (!finished) return 1;
-    RunFor(200);
+    LatenessProbe::Figures peer, busy;
+    double wallMs = 0, peerMs = 0;
+    bool finished = false;
+    // The two loads take turns at going first.
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn + round) % 2 == 0) {
+        probe.Begin();
+        std::atomic<bool> done{false};
+        std::thread fetch([&] {
+          peerMs = bench::RunProcess(wget, {}, true).wallMs;
+          done = true;
+        });
+        RunUntil([&] { return done.load(); }, 600000);
+        fetch.join();
+        peer = probe.End();
+        bench::RemoveTree(peerFolder);
+      } else {
+        probe.Begin();
+        const bench::Clock::time_point start = bench::Clock::now();
+        button->click();
+        finished = RunUntil([] { return FinishedBox() != nullptr; }, 600000);
+        wallMs = bench::MillisecondsSince(start);
+        busy = probe.End();
+        if (QMessageBox* box = FinishedBox()) box->close();
+        if (!finished) return 1;
+      }
+      RunFor(200);
+    }
 
     const bench::FolderContents written = bench::CountFiles(folder);
     bench::RemoveTree(folder);
     Print("idle_max_late_ms_" + n, idle.max);
     Print("idle_p99_late_ms_" + n, idle.p99);
+    Print("peer_max_late_ms_" + n, peer.max);
+    Print("peer_p99_late_ms_" + n, peer.p99);
+    Print("peer_wall_ms_" + n, peerMs);
     Print("download_max_late_ms_" + n, busy.max);
     Print("download_p99_late_ms_" + n, busy.p99);
+    Print("download_max_at_ms_" + n, busy.maxAtMs);
     Print("download_ticks_" + n, static_cast<double>(busy.ticks));
     Print("download_wall_ms_" + n, wallMs);
     Print("download_files_" + n, written.files);
