@@ -15,21 +15,25 @@ std::string JpegOfPixels(double pixels, std::uint32_t seed, int quality) {
 }
 
 // The pixel count that gives a picture of about targetBytes: from a small
-// sample's bytes per pixel, corrected once against a full-size picture.
+// sample's bytes per pixel, corrected twice against full-size pictures (the
+// bytes per pixel fall a little as the picture grows).
 double PixelsFor(std::size_t targetBytes, std::uint32_t seed, int quality) {
   const double samplePixels = 400.0 * 300.0;
   const std::string sample = JpegOfPixels(samplePixels, seed, quality);
-  const double bytesPerPixel = static_cast<double>(std::max<std::size_t>(1, sample.size())) / samplePixels;
-  const double pixels = static_cast<double>(targetBytes) / bytesPerPixel;
-  const std::string full = JpegOfPixels(pixels, seed, quality);
-  return pixels * static_cast<double>(targetBytes) / static_cast<double>(std::max<std::size_t>(1, full.size()));
+  double pixels = static_cast<double>(targetBytes) * samplePixels /
+                  static_cast<double>(std::max<std::size_t>(1, sample.size()));
+  for (int correction = 0; correction < 2; ++correction) {
+    const std::string full = JpegOfPixels(pixels, seed, quality);
+    pixels *= static_cast<double>(targetBytes) / static_cast<double>(std::max<std::size_t>(1, full.size()));
+  }
+  return pixels;
 }
 
 album_service::Album AlbumOf(std::int64_t id, const std::string& name, int photos, std::size_t photoBytes,
                              int quality) {
   // One pixel count for the whole album; the seeds vary the pictures, whose
   // sizes stay within a few per cent of each other.
-  const double pixels = PixelsFor(photoBytes, static_cast<std::uint32_t>(id), quality);
+  const double pixels = PixelsFor(photoBytes, static_cast<std::uint32_t>(id * 1000 + 1), quality);
   std::vector<std::string> bytes;
   for (int i = 1; i <= photos; ++i)
     bytes.push_back(JpegOfPixels(pixels, static_cast<std::uint32_t>(id * 1000 + i), quality));
