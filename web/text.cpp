@@ -55,7 +55,15 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
 int FindText(std::string_view text, std::string_view needle, int start, bool ignoreCase) {
   if (start < 1) start = 1;
   if (static_cast<std::size_t>(start) > text.size()) return -1;
-  const std::size_t found = FindFrom(text, needle, static_cast<std::size_t>(start - 1), ignoreCase);
+  std::size_t from = static_cast<std::size_t>(start - 1);
+  // A start on the second byte of a double-byte character moves on to the
+  // next character: the characters are the whole text's, not a new reading
+  // from the start. Lead bytes pair up from the last byte below 0x80, so an
+  // odd run of them before the start means it is a second byte.
+  std::size_t leads = 0;
+  while (leads < from && IsLead(static_cast<unsigned char>(text[from - 1 - leads]))) ++leads;
+  if (leads % 2 == 1) ++from;
+  const std::size_t found = FindFrom(text, needle, from, ignoreCase);
   return found == std::string_view::npos ? -1 : static_cast<int>(found) + 1;
 }
 
