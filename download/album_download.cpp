@@ -42,6 +42,58 @@ Response RequestWithBrowserCookie(model::Window& window, const Text& address) {
   return response;
 }
 
+// A web page where a photo should be: an error or sign-in page that came
+// with status 200. No picture format begins with "<".
+bool IsWebPage(const ByteBuffer& body) {
+  std::size_t i = 0;
+  if (body.size() >= 3 && body[0] == 0xEF && body[1] == 0xBB && body[2] == 0xBF) i = 3;
+  while (i < body.size() && (body[i] == ' ' || body[i] == '\t' || body[i] == '\r' || body[i] == '\n')) ++i;
+  return i < body.size() && body[i] == '<';
+}
+
+// A JPEG that stops before its end marker. The reply announced this length
+// and delivered it, so only the picture's own structure shows that it is cut
+// short: its segments are walked (their lengths skip embedded thumbnails) up
+// to the end marker; whatever follows that marker does not matter. A body
+// whose structure is not understood is not judged.
+bool IsCutShortJpeg(const ByteBuffer& body) {
+  const std::size_t n = body.size();
+  if (n < 2 || body[0] != 0xFF || body[1] != 0xD8) return false;
+  std::size_t i = 2;
+  for (;;) {
+    if (i >= n) return true;
+    if (body[i] != 0xFF) return false;
+    while (i < n && body[i] == 0xFF) ++i;
+    if (i >= n) return true;
+    const std::uint8_t marker = body[i++];
+    if (marker == 0xD9) return false;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+    if (marker == 0x00 || marker == 0xD8) return false;
+    if (i + 2 > n) return true;
+    const std::size_t length = static_cast<std::size_t>(body[i]) << 8 | body[i + 1];
+    if (length < 2) return false;
+    i += length;
+    if (i > n) return true;
+    if (marker != 0xDA) continue;
+    // Scan data runs to the next marker that is neither a stuffed FF 00
+    // nor a restart marker.
+    while (i < n) {
+      if (body[i] != 0xFF || i + 1 >= n) {
+        ++i;
+        continue;
+      }
+      const std::uint8_t next = body[i + 1];
+      if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+        i += 2;
+      } else if (next == 0xFF) {
+        ++i;
+      } else {
+        break;
+      }
+    }
+  }
+}
+
 std::uint32_t TickCount() {
   using namespace std::chrono;
   return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -83,7 +135,22 @@ int PhotoNameRandom::NextAt(std::uint32_t tickCount) {
 }
 
 Text SafeFolderComponent(std::string_view name) {
-  Text safe = web::ReplaceText(web::ReplaceText(name, "/", "_"), "\\", "_");
+  // Character by character: a byte pair that does not convert as one
+  // character could still give a separator (80 2F reads as "€/"), and a
+  // control byte (a zero above all) would cut the path short.
+  Text safe;
+  safe.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t length = web::CharLength(name, i);
+    const char c = name[i];
+    const bool separator = length == 1 && (c == '/' || c == '\\');
+    if (separator || static_cast<unsigned char>(c) < 0x20 || !IsWholeCharacter(name, i)) {
+      safe += '_';
+    } else {
+      safe.append(name, i, length);
+    }
+    i += length;
+  }
   if (safe.empty() || safe == "." || safe == "..") safe.insert(0, "_");
   return safe;
 }
@@ -142,10 +209,16 @@ void DownloadAlbum(model::Window& window, const Configuration& config, const Tex
     if (platform::StopRequested()) break;
 
     // An error page or an empty or cut-short body is not a photo.
-    if (response.status != StatusOk || response.body.empty()) {
+    Text unfit;
+    if (response.status == StatusOk && IsWebPage(response.body)) {
+      unfit = "，收到的是网页而不是照片"_gbk;
+    } else if (response.status == StatusOk && IsCutShortJpeg(response.body)) {
+      unfit = "，照片数据不完整"_gbk;
+    }
+    if (response.status != StatusOk || response.body.empty() || !unfit.empty()) {
       ++failed;
       log.AppendText("第"_gbk + std::to_string(j) + "张照片下载失败，状态码："_gbk +
-                     std::to_string(response.status) + "\r\n"_gbk);
+                     std::to_string(response.status) + unfit + "\r\n"_gbk);
       continue;
     }
     Text tried;

@@ -31,8 +31,9 @@ private:
   std::uint32_t m_offset = 0;
 };
 
-// An account name that is safe as one folder below the save root: "/" and
-// "\" become "_", and an empty name, "." or ".." get a "_" in front.
+// An account name that is safe as one folder below the save root: "/", "\",
+// control bytes and byte pairs that are no character of the code page become
+// "_", and an empty name, "." or ".." get a "_" in front.
 Text SafeFolderComponent(std::string_view name);
 
 } // namespace download

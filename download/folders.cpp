@@ -1,5 +1,6 @@
 #include "download/folders.h"
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace download {
@@ -16,15 +17,27 @@ Text SanitizeFolderName(std::string_view name) {
   Text result(name);
   for (const Text& what : removed) result = web::RemoveText(result, what);
 
-  // Control bytes go too; a double-byte character is kept whole.
+  // Control bytes go too; a double-byte character is kept whole. A pair the
+  // code page cannot read as one character goes as well: its second byte
+  // would come out of the conversion on its own, and may be a "/" or "\".
   Text cleaned;
   cleaned.reserve(result.size());
   for (std::size_t i = 0; i < result.size();) {
     const std::size_t length = web::CharLength(result, i);
-    if (length == 2 || static_cast<unsigned char>(result[i]) >= 0x20) cleaned.append(result, i, length);
+    if (static_cast<unsigned char>(result[i]) >= 0x20 && IsWholeCharacter(result, i)) {
+      cleaned.append(result, i, length);
+    }
     i += length;
   }
   return cleaned;
+}
+
+bool IsWholeCharacter(std::string_view text, std::size_t i) {
+  if (static_cast<unsigned char>(text[i]) < 0x80) return true;
+  if (web::CharLength(text, i) != 2) return false;
+  const std::string_view pair = text.substr(i, 2);
+  const std::u16string units = platform::MultiByteToWide(platform::CodePageGbk, pair);
+  return units.size() == 1 && platform::WideToMultiByte(platform::CodePageGbk, units) == pair;
 }
 
 Text AlbumFolderName(std::string_view albumName, std::string_view countText) {

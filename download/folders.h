@@ -9,6 +9,13 @@ using web::Text;
 // The album name without the characters a folder name cannot hold, stepping
 // over double-byte characters whole.
 Text SanitizeFolderName(std::string_view name);
+
+// True when the character that begins at index i (by the GBK rule) is one the
+// code page reads as that one character: a single byte below 0x80, or a lead
+// byte and its second byte that convert to one character and back. A lead
+// byte without a second byte, or a pair such as 80 2F that converts as two
+// characters, is not.
+bool IsWholeCharacter(std::string_view text, std::size_t i);
 // The sanitized album name followed directly by the photo count text.
 Text AlbumFolderName(std::string_view albumName, std::string_view countText);
 
