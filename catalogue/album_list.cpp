@@ -79,12 +79,28 @@ void FetchAlbumList(model::Window& window, const Configuration& config) {
   window.state.SetAccountName(*account);
 
   Text headers(HomePageHeaders);
-  const ByteBuffer homePage =
-      web::InetRequest(AccountHomePageAddress(config, *account), web::MethodGet, {}, nullptr, nullptr, &headers);
+  Text replyHeaders;
+  const ByteBuffer homePage = web::InetRequest(AccountHomePageAddress(config, *account), web::MethodGet, {},
+                                               nullptr, nullptr, &headers, &replyHeaders);
   web::PacedWait(1000);
   const Text page = web::BodyText(homePage);
 
-  const Text script = web::BodyText(web::InetRequest(AlbumListScriptAddress(page)));
+  // Without a sign-in the service answers with a page that asks for one
+  // instead of the album list's address; the run would then list nothing
+  // without saying why.
+  const Text scriptAddress = AlbumListScriptAddress(page);
+  if (scriptAddress.empty()) {
+    // The status line's code: "HTTP/1.1 200 OK".
+    const int status = web::TextToInt(web::GetMiddleText(replyHeaders, " ", " "));
+    if (page.empty() && status == 0) {
+      ui.编辑框_操作记录.AppendText("账号主页获取失败，请检查网络和输入的地址\r\n"_gbk);
+    } else if (status != 200) {
+      ui.编辑框_操作记录.AppendText("账号主页获取失败（状态码 "_gbk + std::to_string(status) + "）\r\n"_gbk);
+    } else {
+      ui.编辑框_操作记录.AppendText("账号主页中没有相册列表地址：未登录或登录已过期，请先在登录页登录后再获取相册\r\n"_gbk);
+    }
+  }
+  const Text script = web::BodyText(web::InetRequest(scriptAddress));
   const int records = MatchAlbumRecords(regex, script);
   ui.进度条1.SetPosition(0);
 
