@@ -10,6 +10,7 @@
 #include "web/paced_wait.h"
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
 namespace download {
@@ -78,10 +79,11 @@ bool IsCutShortJpeg(const ByteBuffer& body) {
     // Scan data runs to the next marker that is neither a stuffed FF 00
     // nor a restart marker.
     while (i < n) {
-      if (body[i] != 0xFF || i + 1 >= n) {
-        ++i;
-        continue;
-      }
+      // memchr, not a byte loop: the scan data is nearly all of a photo.
+      const void* mark = std::memchr(body.data() + i, 0xFF, n - i);
+      if (!mark) return true;
+      i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - body.data());
+      if (i + 1 >= n) return true;
       const std::uint8_t next = body[i + 1];
       if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
         i += 2;
