@@ -23,6 +23,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -36,38 +39,66 @@ namespace {
 
 constexpr int TickMs = 5;
 
-// Lateness of each tick of a 5 ms timer beyond its interval.
+// The GUI thread's own scheduler account: time run on a CPU and time spent
+// waiting in a run queue for one, in nanoseconds (/proc/thread-self/schedstat).
+struct SchedulerAccount {
+  long long running = 0;
+  long long queued = 0;
+};
+
+SchedulerAccount ReadAccount(int fd) {
+  SchedulerAccount account;
+  char text[128] = {};
+  const ssize_t n = fd >= 0 ? ::pread(fd, text, sizeof text - 1, 0) : -1;
+  if (n > 0) std::sscanf(text, "%lld %lld", &account.running, &account.queued);
+  return account;
+}
+
+// Lateness of each tick of a 5 ms timer beyond its interval. For the longest
+// stall it also keeps how the GUI thread spent it: running (work on the GUI
+// thread), queued for a CPU (the machine's load), or neither (blocked).
 class LatenessProbe {
 public:
-  LatenessProbe() {
+  LatenessProbe() : m_schedstat(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC)) {
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(TickMs);
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
       const bench::Clock::time_point now = bench::Clock::now();
+      const SchedulerAccount account = ReadAccount(m_schedstat);
       if (m_recording) {
         m_late.push_back(std::chrono::duration<double, std::milli>(now - m_last).count() - TickMs);
         if (m_late.back() > m_worst) {
           m_worst = m_late.back();
           m_worstAt = std::chrono::duration<double, std::milli>(m_last - m_begun).count();
+          m_worstRunning = static_cast<double>(account.running - m_account.running) / 1e6;
+          m_worstQueued = static_cast<double>(account.queued - m_account.queued) / 1e6;
         }
       }
       m_last = now;
+      m_account = account;
     });
     m_timer.start();
   }
+  ~LatenessProbe() {
+    if (m_schedstat >= 0) ::close(m_schedstat);
+  }
+  LatenessProbe(const LatenessProbe&) = delete;
+  LatenessProbe& operator=(const LatenessProbe&) = delete;
 
   void Begin() {
     m_late.clear();
-    m_worst = 0;
-    m_worstAt = 0;
+    m_worst = m_worstAt = m_worstRunning = m_worstQueued = 0;
     m_begun = m_last = bench::Clock::now();
+    m_account = ReadAccount(m_schedstat);
     m_recording = true;
   }
 
   struct Figures {
     double max = 0;
     double p99 = 0;
-    double maxAtMs = 0;  // when the longest stall began, from Begin
+    double maxAtMs = 0;       // when the longest stall began, from Begin
+    double maxRunningMs = 0;  // of the longest stall's tick interval
+    double maxQueuedMs = 0;
     std::size_t ticks = 0;
   };
 
@@ -76,6 +107,8 @@ public:
     Figures figures;
     figures.ticks = m_late.size();
     figures.maxAtMs = m_worstAt;
+    figures.maxRunningMs = m_worstRunning;
+    figures.maxQueuedMs = m_worstQueued;
     if (m_late.empty()) return figures;
     std::vector<double> sorted = m_late;
     std::sort(sorted.begin(), sorted.end());
@@ -85,12 +118,16 @@ public:
   }
 
 private:
+  int m_schedstat;
   QTimer m_timer;
   bench::Clock::time_point m_last = bench::Clock::now();
   bench::Clock::time_point m_begun = m_last;
+  SchedulerAccount m_account;
   bool m_recording = false;
   double m_worst = 0;
   double m_worstAt = 0;
+  double m_worstRunning = 0;
+  double m_worstQueued = 0;
   std::vector<double> m_late;
 };
 
@@ -219,6 +256,10 @@ int main(int argc, char** argv) {
     Print("download_max_late_ms_" + n, busy.max);
     Print("download_p99_late_ms_" + n, busy.p99);
     Print("download_max_at_ms_" + n, busy.maxAtMs);
+    Print("download_max_running_ms_" + n, busy.maxRunningMs);
+    Print("download_max_queued_ms_" + n, busy.maxQueuedMs);
+    Print("peer_max_running_ms_" + n, peer.maxRunningMs);
+    Print("peer_max_queued_ms_" + n, peer.maxQueuedMs);
     Print("download_ticks_" + n, static_cast<double>(busy.ticks));
     Print("download_wall_ms_" + n, wallMs);
     Print("download_files_" + n, written.files);
