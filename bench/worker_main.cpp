@@ -9,8 +9,8 @@
 //
 // "bare" is the floor of the download's way of working with none of the
 // program's code: libcurl alone fetches the photo list, then the photo into
-// memory sized from its Content-Length; after the 100 ms pause (slept in two
-// halves, as the paced wait sleeps it) the photo goes to FILE in one write.
+// memory sized from its Content-Length; after the 100 ms pause (one sleep, as
+// the paced wait sleeps on a worker) the photo goes to FILE in one write.
 
 #include "app/model/memory_backend.h"
 #include "app/model/window.h"
@@ -118,7 +118,7 @@ int Bare(char** argv) {
   std::vector<std::uint8_t> list;
   std::vector<std::uint8_t> photo;
   bool ok = Fetch(argv[1], cookie, list) && Fetch(argv[2], cookie, photo);
-  for (int half = 0; half < 2; ++half) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   const int fd = ::open(argv[3], O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   std::size_t written = 0;
   while (fd >= 0 && written < photo.size()) {
