@@ -15,9 +15,10 @@
 namespace {
 
 using namespace std::chrono_literals;
+using testing_support::ClosedPort;
 using testing_support::Event;
 using testing_support::LoopbackServer;
-using testing_support::PatternBody;
+using testing_support::TransferRoutes;
 using web::ByteBuffer;
 using web::InetRequest;
 using web::Text;
@@ -37,14 +38,6 @@ Text Replace(Text text, const Text& from, const Text& to) {
     text.replace(at, from.size(), to);
   }
   return text;
-}
-
-int ClosedPort() {
-  LoopbackServer gone;
-  gone.Start();
-  const int port = gone.Port();
-  gone.Stop();
-  return port;
 }
 
 class InetRequestTest : public ::testing::Test {
@@ -75,45 +68,17 @@ protected:
       res.set_header("X-Pad", std::string(std::stoul(req.get_param_value("n")), 'a'));
       res.set_content("padded", "text/plain");
     });
-    server.On("/big", [this](const auto&, auto& res) { res.set_content(bigBody, "application/octet-stream"); });
+    routes.AddTo(server);
     server.On("/zero", [](const auto&, auto& res) {
       res.set_content(std::string("abcdefghi\0rest", 14), "application/octet-stream");
-    });
-    server.On("/stall", [this](const auto&, auto& res) {
-      server.WaitForRelease(20s);
-      res.set_content("late", "text/plain");
-    });
-    server.On("/short", [](const auto&, auto& res) {
-      res.set_content_provider(100000, "text/plain", [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-        if (offset >= 50000) return false;  // hangs up halfway
-        const std::string half(50000, 'h');
-        sink.write(half.data(), half.size());
-        return true;
-      });
-    });
-    server.On("/slow", [this](const auto&, auto& res) {
-      res.set_content_provider(slowBody.size(), "application/octet-stream",
-                               [this, halfway = halfway, carryOn = carryOn](
-                                   std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                 if (offset >= slowBody.size() / 4 && !halfway->IsSet()) {
-                                   halfway->Set();
-                                   carryOn->Wait(20s);
-                                 }
-                                 const std::size_t piece = std::min<std::size_t>(length, 32 * 1024);
-                                 sink.write(slowBody.data() + offset, piece);
-                                 std::this_thread::sleep_for(2ms);
-                                 return true;
-                               });
     });
     server.On("/.*", [](const auto&, auto& res) { res.set_content("any", "text/plain"); });
     server.Start();
   }
   void TearDown() override { platform::CookieStore::Instance().Clear(); }
 
-  const std::string bigBody = PatternBody(20 * 1024 * 1024);
-  const std::string slowBody = PatternBody(2 * 1024 * 1024);
-  std::shared_ptr<Event> halfway = std::make_shared<Event>();
-  std::shared_ptr<Event> carryOn = std::make_shared<Event>();
+  // Declared before the server, whose routes read it.
+  TransferRoutes routes;
   LoopbackServer server;
 };
 
@@ -372,8 +337,8 @@ TEST_F(InetRequestTest, HeaderBlockMustFitFiveThousandBytesWithItsZero) {
 
 TEST_F(InetRequestTest, LargeBodyArrivesByteForByte) {
   const ByteBuffer body = InetRequest(server.Url("/big"));
-  ASSERT_EQ(bigBody.size(), body.size());
-  EXPECT_TRUE(AsString(body) == bigBody);
+  ASSERT_EQ(routes.bigBody.size(), body.size());
+  EXPECT_TRUE(AsString(body) == routes.bigBody);
 }
 
 TEST_F(InetRequestTest, FetchTextStopsAtTheFirstZeroByte) {
@@ -411,16 +376,16 @@ TEST_F(InetRequestTest, PausedInTheMiddleTheSameTransferCompletes) {
     done = true;
     return body;
   });
-  ASSERT_TRUE(halfway->Wait(HangLimit));
+  ASSERT_TRUE(routes.halfway->Wait(HangLimit));
   gate.Pause();
-  carryOn->Set();
+  routes.carryOn->Set();
   std::this_thread::sleep_for(1500ms);
   EXPECT_FALSE(done) << "the transfer went on while paused";
   gate.Continue();
   ASSERT_EQ(std::future_status::ready, running.wait_for(HangLimit));
   const ByteBuffer body = running.get();
-  ASSERT_EQ(slowBody.size(), body.size());
-  EXPECT_TRUE(AsString(body) == slowBody);
+  ASSERT_EQ(routes.slowBody.size(), body.size());
+  EXPECT_TRUE(AsString(body) == routes.slowBody);
 }
 
 // The session layer's receive limit: the longest silence, where time spent
@@ -473,8 +438,8 @@ TEST_F(InetSessionTest, TimePausedIsNotSilence) {
   // carries on at once; while waiting for data it carries on after the pause.
   for (bool whileWaiting : {false, true}) {
     SCOPED_TRACE(whileWaiting ? "paused while waiting for data" : "paused while data flows");
-    halfway = std::make_shared<Event>();
-    carryOn = std::make_shared<Event>();
+    routes.halfway = std::make_shared<Event>();
+    routes.carryOn = std::make_shared<Event>();
     Session session;
     ASSERT_NO_FATAL_FAILURE(Open(session, "/slow", 2000));
     std::atomic<bool> stop{false};
@@ -486,16 +451,16 @@ TEST_F(InetSessionTest, TimePausedIsNotSilence) {
       done = true;
       return sent;
     });
-    ASSERT_TRUE(halfway->Wait(HangLimit));
+    ASSERT_TRUE(routes.halfway->Wait(HangLimit));
     gate.Pause();
-    if (!whileWaiting) carryOn->Set();
+    if (!whileWaiting) routes.carryOn->Set();
     std::this_thread::sleep_for(3500ms);
     EXPECT_FALSE(done);
     gate.Continue();
-    carryOn->Set();
+    routes.carryOn->Set();
     ASSERT_EQ(std::future_status::ready, running.wait_for(HangLimit));
     ASSERT_TRUE(running.get());
-    EXPECT_TRUE(ReadAll(session.request) == slowBody);
+    EXPECT_TRUE(ReadAll(session.request) == routes.slowBody);
   }
 }
 

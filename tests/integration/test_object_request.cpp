@@ -14,9 +14,10 @@
 namespace {
 
 using namespace std::chrono_literals;
+using testing_support::ClosedPort;
 using testing_support::Event;
 using testing_support::LoopbackServer;
-using testing_support::PatternBody;
+using testing_support::TransferRoutes;
 using web::ByteBuffer;
 using web::ObjectRequest;
 using web::Text;
@@ -27,14 +28,6 @@ constexpr auto HangLimit = 60s;
 const Text DefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
 std::string AsString(const ByteBuffer& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-int ClosedPort() {
-  LoopbackServer gone;
-  gone.Start();
-  const int port = gone.Port();
-  gone.Stop();
-  return port;
-}
 
 // What one call gave back.
 struct Outcome {
@@ -67,33 +60,7 @@ protected:
       res.set_header("Set-Cookie", "a=deleted; path=/");
       res.set_content("c4", "text/plain");
     });
-    server.On("/big", [this](const auto&, auto& res) { res.set_content(bigBody, "application/octet-stream"); });
-    server.On("/stall", [this](const auto&, auto& res) {
-      server.WaitForRelease(20s);
-      res.set_content("late", "text/plain");
-    });
-    server.On("/short", [](const auto&, auto& res) {
-      res.set_content_provider(100000, "text/plain", [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-        if (offset >= 50000) return false;  // hangs up halfway
-        const std::string half(50000, 'h');
-        sink.write(half.data(), half.size());
-        return true;
-      });
-    });
-    server.On("/slow", [this](const auto&, auto& res) {
-      res.set_content_provider(slowBody.size(), "application/octet-stream",
-                               [this, halfway = halfway, carryOn = carryOn](
-                                   std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                 if (offset >= slowBody.size() / 4 && !halfway->IsSet()) {
-                                   halfway->Set();
-                                   carryOn->Wait(20s);
-                                 }
-                                 const std::size_t piece = std::min<std::size_t>(length, 32 * 1024);
-                                 sink.write(slowBody.data() + offset, piece);
-                                 std::this_thread::sleep_for(2ms);
-                                 return true;
-                               });
-    });
+    routes.AddTo(server);
     server.Start();
   }
   void TearDown() override { platform::CookieStore::Instance().Clear(); }
@@ -111,8 +78,8 @@ protected:
   // the server carries on at once and the paused worker must not take the
   // rest in; while waiting for data the server carries on after the pause.
   Outcome PauseInTheMiddle(bool whileWaiting) {
-    halfway = std::make_shared<Event>();
-    carryOn = std::make_shared<Event>();
+    routes.halfway = std::make_shared<Event>();
+    routes.carryOn = std::make_shared<Event>();
     std::atomic<bool> stop{false};
     platform::PauseGate gate;
     std::atomic<bool> done{false};
@@ -122,21 +89,19 @@ protected:
       done = true;
       return outcome;
     });
-    EXPECT_TRUE(halfway->Wait(HangLimit));
+    EXPECT_TRUE(routes.halfway->Wait(HangLimit));
     gate.Pause();
-    if (!whileWaiting) carryOn->Set();
+    if (!whileWaiting) routes.carryOn->Set();
     std::this_thread::sleep_for(3500ms);
     EXPECT_FALSE(done) << "the transfer went on while paused";
     gate.Continue();
-    carryOn->Set();
+    routes.carryOn->Set();
     EXPECT_EQ(std::future_status::ready, running.wait_for(HangLimit));
     return running.get();
   }
 
-  const std::string bigBody = PatternBody(20 * 1024 * 1024);
-  const std::string slowBody = PatternBody(2 * 1024 * 1024);
-  std::shared_ptr<Event> halfway = std::make_shared<Event>();
-  std::shared_ptr<Event> carryOn = std::make_shared<Event>();
+  // Declared before the server, whose routes read it.
+  TransferRoutes routes;
   LoopbackServer server;
 };
 
@@ -387,8 +352,8 @@ TEST_F(ObjectRequestTest, AFailedOpenNeverResendsTheObjectsPreviousRequest) {
 TEST_F(ObjectRequestTest, LargeBodyArrivesByteForByte) {
   const Outcome outcome = Get(server.Url("/big"));
   EXPECT_EQ(200, outcome.status);
-  ASSERT_EQ(bigBody.size(), outcome.body.size());
-  EXPECT_TRUE(AsString(outcome.body) == bigBody);
+  ASSERT_EQ(routes.bigBody.size(), outcome.body.size());
+  EXPECT_TRUE(AsString(outcome.body) == routes.bigBody);
 }
 
 TEST_F(ObjectRequestTest, AConnectionClosedBeforeTheWholeBodyIsAFailedTransfer) {
@@ -403,8 +368,8 @@ TEST_F(ObjectRequestTest, PausedLongerThanTheTimeoutTheSameTransferCompletes) {
     SCOPED_TRACE(whileWaiting ? "paused while waiting for data" : "paused while data flows");
     const Outcome outcome = PauseInTheMiddle(whileWaiting);
     EXPECT_EQ(200, outcome.status);
-    ASSERT_EQ(slowBody.size(), outcome.body.size());
-    EXPECT_TRUE(AsString(outcome.body) == slowBody);
+    ASSERT_EQ(routes.slowBody.size(), outcome.body.size());
+    EXPECT_TRUE(AsString(outcome.body) == routes.slowBody);
   }
 }
 

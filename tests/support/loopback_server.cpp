@@ -1,5 +1,6 @@
 #include "tests/support/loopback_server.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace testing_support {
@@ -142,6 +143,45 @@ void LoopbackServer::Release() {
   std::lock_guard lock(m_mutex);
   m_released = true;
   m_changed.notify_all();
+}
+
+int ClosedPort() {
+  LoopbackServer gone;
+  gone.Start();
+  const int port = gone.Port();
+  gone.Stop();
+  return port;
+}
+
+void TransferRoutes::AddTo(LoopbackServer& server) {
+  using namespace std::chrono_literals;
+  server.On("/big", [this](const auto&, auto& res) { res.set_content(bigBody, "application/octet-stream"); });
+  server.On("/stall", [&server](const auto&, auto& res) {
+    server.WaitForRelease(20s);
+    res.set_content("late", "text/plain");
+  });
+  server.On("/short", [](const auto&, auto& res) {
+    res.set_content_provider(100000, "text/plain", [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+      if (offset >= 50000) return false;  // hangs up halfway
+      const std::string half(50000, 'h');
+      sink.write(half.data(), half.size());
+      return true;
+    });
+  });
+  server.On("/slow", [this](const auto&, auto& res) {
+    res.set_content_provider(
+        slowBody.size(), "application/octet-stream",
+        [this, halfway = halfway, carryOn = carryOn](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+          if (offset >= slowBody.size() / 4 && !halfway->IsSet()) {
+            halfway->Set();
+            carryOn->Wait(20s);
+          }
+          const std::size_t piece = std::min<std::size_t>(length, 32 * 1024);
+          sink.write(slowBody.data() + offset, piece);
+          std::this_thread::sleep_for(2ms);
+          return true;
+        });
+  });
 }
 
 } // namespace testing_support

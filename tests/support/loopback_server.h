@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -89,6 +90,26 @@ private:
   mutable std::condition_variable m_changed;
   std::vector<ReceivedRequest> m_received;
   bool m_released = false;
+};
+
+// A port on 127.0.0.1 that nothing listens on (it was free a moment ago).
+int ClosedPort();
+
+// The replies that try a request layer's transfer, shared by the tests of
+// both request layers: "/big" a large body; "/stall" a reply held until the
+// server's Release; "/short" a body of 100000 announced bytes that hangs up
+// halfway; "/slow" a body sent in small pieces that, a quarter of the way in,
+// sets halfway and then holds until carryOn is set. Replace halfway and
+// carryOn with fresh events before each request that uses them.
+struct TransferRoutes {
+  std::string bigBody = PatternBody(20 * 1024 * 1024);
+  std::string slowBody = PatternBody(2 * 1024 * 1024);
+  std::shared_ptr<Event> halfway = std::make_shared<Event>();
+  std::shared_ptr<Event> carryOn = std::make_shared<Event>();
+
+  // The routes read these members when a request arrives: keep this object
+  // alive for as long as the server runs.
+  void AddTo(LoopbackServer& server);
 };
 
 } // namespace testing_support
