@@ -39,9 +39,7 @@ bool IsPlainGbk(std::string_view text) {
 // takes for a lead byte, and so miss that the two agree.
 Text LowerEveryByte(std::string_view text) {
   Text lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : lowered) c = Fold(c);
   return lowered;
 }
 

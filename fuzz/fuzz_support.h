@@ -58,6 +58,11 @@ inline Input Split(const std::uint8_t* data, std::size_t size) {
   return input;
 }
 
+// An ASCII capital lowered; every other byte, lead and trail bytes of
+// double-byte characters included, as it is. The reference models compare
+// with it byte by byte, apart from the program's character-wise fold.
+inline char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 inline std::string Printable(std::string_view bytes) {
   std::string out;
   for (const char c : bytes) {

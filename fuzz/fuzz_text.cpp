@@ -8,8 +8,6 @@ using namespace fuzzing;
 
 namespace {
 
-char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Does needle stand at byte index i of text, by the comparison rules: both
 // bytes of a double-byte character of the text compare exactly, ASCII
 // letters regardless of case when asked.
